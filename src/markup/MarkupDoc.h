@@ -7,6 +7,8 @@
 #include <string>
 #include <string_view>
 
+#include "markup/ElementTable.h"
+
 namespace keyvale {
 
 class MarkupDoc {
@@ -48,7 +50,35 @@ public:
     static std::u16string EscapeMarkup(std::u16string_view text, bool attribute);
 
 private:
-    // The implementation's state is declared here by the markup engine.
+    enum class Level { child, main };
+    struct Place {
+        std::int32_t offset;
+        std::uint32_t sibling;
+    };
+
+    std::u16string_view Text() const { return text_.View(); }
+    std::u16string_view TagName(std::uint32_t element) const;
+    std::uint32_t Search(std::uint32_t parent, std::uint32_t after, std::u16string_view name) const;
+    void SetMain(std::uint32_t element);
+    void SetChild(std::uint32_t element);
+    std::int32_t ExtendOverBreak(std::int32_t end) const;
+
+    bool Add(std::u16string_view name, std::u16string_view text, Level level, bool before);
+    Place Locate(std::uint32_t parent, std::uint32_t ref, bool before) const;
+    void Link(std::uint32_t parent, std::uint32_t sibling, std::uint32_t element);
+    void Shift(std::uint32_t element, std::int32_t delta, bool moveSubtree);
+    void MoveDescendants(std::uint32_t root, std::int32_t delta);
+    bool ReserveSplice(std::size_t offset, std::size_t count, std::size_t insert);
+    void MarkOpened(std::uint32_t parent, std::size_t nameLength);
+    void FreeSubtree(std::uint32_t root, std::uint32_t limit);
+
+    TextBuffer text_;
+    std::u16string errorText_;
+    std::uint32_t parentPos_ = 0;
+    std::uint32_t mainPos_ = 0;
+    std::uint32_t childPos_ = 0;
+    BookmarkTable bookmarks_;
+    ElementTable table_;
 };
 
 }  // namespace keyvale
