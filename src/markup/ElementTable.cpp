@@ -216,7 +216,7 @@ char16_t* TextBuffer::OpenGap(std::size_t offset, std::size_t count, std::size_t
 
 void TextBuffer::Assign(std::u16string_view text) {
     if (!data_) return;  // only an empty text gets here without room
-    std::memcpy(data_, text.data(), text.size() * sizeof(char16_t));
+    if (!text.empty()) std::memcpy(data_, text.data(), text.size() * sizeof(char16_t));
     if (text.size() < length_) wipeMemory(data_ + text.size(), 0, (length_ - text.size()) * sizeof(char16_t));
     length_ = text.size();
     data_[length_] = 0;

@@ -115,6 +115,12 @@ TEST(ParseState, FailedParseKeepsTheTextAndFindsNothing) {
     // A good parse afterwards clears the message again.
     EXPECT_TRUE(doc.AssignText(u"<c/>"));
     EXPECT_EQ(doc.ErrorText(), u"");
+
+    // An empty text replaces the old one: no root, no message.
+    EXPECT_FALSE(doc.AssignText(u""));
+    EXPECT_EQ(doc.DocumentText(), u"");
+    EXPECT_EQ(doc.ErrorText(), u"");
+    EXPECT_FALSE(doc.HasRoot());
 }
 
 TEST(ParseState, AssignTextClearsTheCursor) {
