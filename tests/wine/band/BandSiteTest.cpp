@@ -9,8 +9,8 @@
 
 using namespace keyvale_test;
 using keyvale::win::unique_hwnd;
-using lumora_host::BandSite;
-using lumora_host::SiteAnswers;
+using keyvale::harness::BandSite;
+using keyvale::harness::SiteAnswers;
 
 namespace {
 

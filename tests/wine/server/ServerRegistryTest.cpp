@@ -230,8 +230,8 @@ TEST_F(ServerRegistration, ComCreatesTheRegisteredBandAndItSitesAsABand) {
         CountingBrowser browser;
         keyvale::win::unique_hwnd area = MakeBandArea(400, 30);
         ASSERT_TRUE(area);
-        com_ptr<lumora_host::BandSite> site =
-            lumora_host::BandSite::Create(area.get(), static_cast<IWebBrowser2*>(&browser));
+        com_ptr<keyvale::harness::BandSite> site =
+            keyvale::harness::BandSite::Create(area.get(), static_cast<IWebBrowser2*>(&browser));
         com_ptr<IUnknown> band;
         ASSERT_EQ(S_OK, ::CoCreateInstance(kBandClsid, nullptr, CLSCTX_INPROC_SERVER, IID_IUnknown,
                                            band.put_void()));
