@@ -49,10 +49,13 @@ std::intptr_t PasswordToolbar::ShowToolbarMenu() {
 SiteMenu PasswordToolbar::BuildSiteMenu() {
     SiteMenu sites;
     if (!LoadStore(menuStore)) return sites;
-    // Every Site counts, titled or not, so an item's command finds its Site again.
+    // Every Site counts, titled or not, so an item's command finds its Site again. Items
+    // past the last site command are listed but do nothing; those whose command would not
+    // fit the 16 bits a command message carries would reach another command, and are left out.
     std::uint32_t position = 0;
     while (menuStore.NextChild(u"Site")) {
         ++position;
+        if (ID_SITE_FIRST - 1 + position > kLastMenuCommand) break;
         menuStore.Descend();
         if (menuStore.NextChild(u"title")) {
             sites.push_back({menuStore.ChildText(), ID_SITE_FIRST - 1 + position});

@@ -21,6 +21,9 @@ inline constexpr std::u16string_view kTutorialUrl = u"https://orvane.example/lum
 // The fill timer: identifier and period.
 inline constexpr std::uint32_t kFillTimerId = 1;
 inline constexpr std::uint32_t kFillTimerPeriodMs = 500;
+// The largest command a menu item can carry: command messages hold 16 bits of it.
+inline constexpr std::uint32_t kLastMenuCommand = 0xFFFF;
+
 // A pending fill gives up when the tick count it reads reaches this value.
 inline constexpr std::int32_t kFillTickLimit = 30;
 

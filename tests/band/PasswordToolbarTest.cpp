@@ -107,6 +107,16 @@ TEST_F(ToolbarTest, MenuListsTitledSitesNumberedByEverySite) {
     EXPECT_EQ(u"https://bank.example.com/", state.navigations[0]);
 }
 
+TEST_F(ToolbarTest, MenuListsSitesBeyondTheSiteCommandsButNoneWhoseCommandWouldWrap) {
+    std::u16string sites;
+    for (int i = 1; i <= 55540; ++i) sites += u"<Site>\r\n<title>S</title>\r\n</Site>\r\n";
+    WriteStore(Store(sites));
+    const SiteMenu menu = toolbar.BuildSiteMenu();
+    ASSERT_EQ(55536u, menu.size());
+    EXPECT_EQ(20000u, menu[10000].command);  // listed, though choosing it does nothing
+    EXPECT_EQ(0xFFFFu, menu.back().command);
+}
+
 TEST_F(ToolbarTest, MenuWithoutStoreFileHasNoSites) {
     toolbar.ShowToolbarMenu();
     ASSERT_EQ(1u, ui.menus.size());
