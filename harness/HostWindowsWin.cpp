@@ -72,6 +72,7 @@ LRESULT CALLBACK HostWindows::PageWindowProc(HWND window, UINT message, WPARAM w
         ::SetWindowLongPtrW(window, GWLP_USERDATA, 0);
     } else if (self && message >= WM_KEYFIRST && message <= WM_KEYLAST) {
         self->keys_.push_back(ReceivedKey{message, wParam, lParam});
+        ::InvalidateRect(window, nullptr, TRUE);
         return 0;
     } else if (self && message == WM_PAINT) {
         PAINTSTRUCT paint{};
@@ -189,6 +190,19 @@ void HostWindows::PaintPage(HDC dc) const {
         }
     };
     paintDocument(paintDocument, *state_->current, 16, 0);
+
+    // What the page got from the keyboard, so a submitted form shows.
+    if (!keys_.empty()) {
+        std::wstring line = L"Keyboard input received:";
+        for (const ReceivedKey& key : keys_) {
+            const wchar_t* name = key.wParam == VK_TAB ? L"Tab" : key.wParam == VK_RETURN ? L"Enter" : L"key";
+            const wchar_t* what = key.message == WM_KEYDOWN ? L" down" : key.message == WM_KEYUP ? L" up" : L" character";
+            line += std::wstring(L" ") + name + what + L",";
+        }
+        line.back() = L'.';
+        ::SetTextColor(dc, RGB(0, 110, 0));
+        ::TextOutW(dc, 16, y + 12, line.c_str(), static_cast<int>(line.size()));
+    }
     ::SelectObject(dc, oldFont);
 }
 

@@ -1,7 +1,8 @@
 // lumora-host: the stand-in browser, driven by a scenario file.
-//   lumora-host [--band KEYVALE.DLL] [--out FOLDER] SCENARIO
+//   lumora-host [--band KEYVALE.DLL] [--out FOLDER] [--narrate] SCENARIO
 // With --band the band is made from that DLL at once; without it the browser starts as a
-// browser does, with the helpers and bands the registry names.
+// browser does, with the helpers and bands the registry names. --narrate prints only what
+// the scenario says and what failed.
 #include "ScenarioRunnerWin.h"
 
 #include <cstdio>
@@ -19,17 +20,19 @@ int wmain(int argc, wchar_t** argv) {
         const std::wstring arg = argv[i];
         if (arg == L"--band" && i + 1 < argc) {
             options.bandDll = argv[++i];
+        } else if (arg == L"--narrate") {
+            options.narrate = true;
         } else if (arg == L"--out" && i + 1 < argc) {
             options.outputFolder = narrow(argv[++i]);
         } else if (options.scenarioPath.empty() && arg.rfind(L"--", 0) != 0) {
             options.scenarioPath = narrow(argv[i]);
         } else {
-            std::fprintf(stderr, "usage: lumora-host [--band KEYVALE.DLL] [--out FOLDER] SCENARIO\n");
+            std::fprintf(stderr, "usage: lumora-host [--band KEYVALE.DLL] [--out FOLDER] [--narrate] SCENARIO\n");
             return 2;
         }
     }
     if (options.scenarioPath.empty()) {
-        std::fprintf(stderr, "usage: lumora-host [--band KEYVALE.DLL] [--out FOLDER] SCENARIO\n");
+        std::fprintf(stderr, "usage: lumora-host [--band KEYVALE.DLL] [--out FOLDER] [--narrate] SCENARIO\n");
         return 2;
     }
     keyvale::harness::ScenarioRunner runner(options);

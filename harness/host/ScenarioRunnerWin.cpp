@@ -185,7 +185,7 @@ std::string ScenarioRunner::Execute(const Step& step) {
     }
     if (c == "new-window") return OpenWindow();
     if (c == "say") {
-        std::printf("  %s\n", step.rest.c_str());
+        std::printf(options.narrate ? "%s\n" : "  %s\n", step.rest.c_str());
         return {};
     }
     if (c == "open") {
@@ -337,21 +337,22 @@ int ScenarioRunner::Run() {
     }
 
     int passed = 0, failed = 0;
-    std::printf("scenario %s: %zu steps\n", options.scenarioPath.c_str(), steps.size());
+    if (!options.narrate) std::printf("scenario %s: %zu steps\n", options.scenarioPath.c_str(), steps.size());
     const std::string opened = OpenWindow();
     if (!opened.empty()) {
         std::printf("the browser window could not be opened: %s\n0 passed, 1 failed\n", opened.c_str());
         return 1;
     }
     for (const Step& step : steps) {
-        std::printf("line %d: %s\n", step.line, step.text.c_str());
+        if (!options.narrate) std::printf("line %d: %s\n", step.line, step.text.c_str());
         std::fflush(stdout);
         const std::string failure = Execute(step);
         if (failure.empty()) {
             ++passed;
-            std::printf("  ok\n");
+            if (!options.narrate) std::printf("  ok\n");
         } else {
             ++failed;
+            if (options.narrate) std::printf("line %d: %s\n", step.line, step.text.c_str());
             std::printf("  FAILED: %s\n", failure.c_str());
         }
         std::fflush(stdout);

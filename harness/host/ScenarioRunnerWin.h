@@ -15,6 +15,7 @@ struct RunnerOptions {
     std::wstring bandDll;      // make the band from this DLL instead of the registry
     std::string scenarioPath;
     std::string outputFolder;  // where screenshots go; the current folder when empty
+    bool narrate = false;      // print only what `say` says and what failed, not every step
 };
 
 class ScenarioRunner {
