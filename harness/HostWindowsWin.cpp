@@ -1,7 +1,7 @@
 #include "harness/HostWindowsWin.h"
 
 #include "harness/PageModel.h"
-#include "page/AsciiCase.h"
+#include "store/StoreSchema.h"
 
 #include <string>
 
@@ -154,7 +154,7 @@ void HostWindows::PaintPage(HDC dc) const {
         y += 26;
         std::size_t frame = 0;
         for (const ModelElement& element : document.elements) {
-            if (EqualIgnoringCase(element.tagName, u"frame") || EqualIgnoringCase(element.tagName, u"iframe")) {
+            if (SameTextIgnoringCase(element.tagName, u"frame") || SameTextIgnoringCase(element.tagName, u"iframe")) {
                 if (frame < document.frames.size() && document.frames[frame].document && depth < 3) {
                     const int top = y;
                     y += 8;
@@ -166,9 +166,9 @@ void HostWindows::PaintPage(HDC dc) const {
                 ++frame;
                 continue;
             }
-            const bool password = EqualIgnoringCase(element.type, u"password");
-            if (!element.IsInput() || EqualIgnoringCase(element.type, u"hidden")) continue;
-            if (EqualIgnoringCase(element.type, u"submit") || EqualIgnoringCase(element.type, u"button")) {
+            const bool password = SameTextIgnoringCase(element.type, u"password");
+            if (!element.IsInput() || SameTextIgnoringCase(element.type, u"hidden")) continue;
+            if (SameTextIgnoringCase(element.type, u"submit") || SameTextIgnoringCase(element.type, u"button")) {
                 RECT button{x + 120, y, x + 220, y + 24};
                 ::DrawFrameControl(dc, &button, DFC_BUTTON, DFCS_BUTTONPUSH);
                 const std::wstring caption = Wide(element.value);

@@ -1,10 +1,10 @@
 #include "harness/PageModel.h"
 
-#include "page/AsciiCase.h"
+#include "store/StoreSchema.h"
 
 namespace keyvale::harness {
 
-bool ModelElement::IsInput() const { return EqualIgnoringCase(tagName, u"input"); }
+bool ModelElement::IsInput() const { return SameTextIgnoringCase(tagName, u"input"); }
 
 ModelElement& ModelDocument::AddElement(std::u16string tagName) {
     ModelElement& element = elements.emplace_back();
@@ -42,7 +42,7 @@ ModelDocument& PageModel::AddDocument(std::u16string url, std::u16string title) 
 
 ModelDocument* PageModel::FindByUrl(std::u16string_view url) {
     for (auto& document : documents_) {
-        if (EqualIgnoringCase(document->url, url)) return document.get();
+        if (SameTextIgnoringCase(document->url, url)) return document.get();
     }
     return nullptr;
 }

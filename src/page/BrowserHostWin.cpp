@@ -9,27 +9,8 @@ namespace {
 
 using win::com_ptr;
 using win::unique_bstr;
-
-inline void wipe_free_string(BSTR s) noexcept {
-    ::SecureZeroMemory(s, ::SysStringByteLen(s));
-    ::SysFreeString(s);
-}
-// A string that holds a field's value: wiped before it is freed.
-using unique_secret_bstr = win::unique_any<win::handle_traits<BSTR, wipe_free_string>>;
-
-// One VARIANT, cleared when it goes.
-class unique_variant {
-public:
-    unique_variant() noexcept { ::VariantInit(&value_); }
-    unique_variant(const unique_variant&) = delete;
-    unique_variant& operator=(const unique_variant&) = delete;
-    ~unique_variant() { ::VariantClear(&value_); }
-    VARIANT* get() noexcept { return &value_; }
-    VARIANT* operator->() noexcept { return &value_; }
-
-private:
-    VARIANT value_;
-};
+using win::unique_secret_bstr;
+using win::unique_variant;
 
 template <typename Bstr>
 std::u16string Text(const Bstr& s) {

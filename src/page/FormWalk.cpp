@@ -1,17 +1,17 @@
 #include "page/FormWalk.h"
 
-#include "page/AsciiCase.h"
-#include "page/SecretText.h"
+#include "store/StoreSchema.h"
+#include "store/Wipe.h"
 
 namespace keyvale {
 namespace {
 
 bool IsFrameTag(std::u16string_view tag) {
-    return EqualIgnoringCase(tag, u"frame") || EqualIgnoringCase(tag, u"iframe");
+    return SameTextIgnoringCase(tag, u"frame") || SameTextIgnoringCase(tag, u"iframe");
 }
 
 bool IsFieldType(std::u16string_view type) {
-    return EqualIgnoringCase(type, u"text") || EqualIgnoringCase(type, u"password");
+    return SameTextIgnoringCase(type, u"text") || SameTextIgnoringCase(type, u"password");
 }
 
 // Appends one input record (type, name, value) after the site's current child; the new
@@ -32,12 +32,12 @@ void FillField(MarkupDoc& store, PageInput& input, const std::u16string& type,
     store.RewindChildren();
     while (store.NextChild(u"input")) {
         store.Descend();
-        const bool named = store.NextChild(u"name") && EqualIgnoringCase(store.ChildText(), name);
+        const bool named = store.NextChild(u"name") && SameTextIgnoringCase(store.ChildText(), name);
         if (named) {
             // A record without a value leaves the field as it is.
             if (store.NextChild(u"value")) {
                 const SecretText value(store.ChildText());
-                if (input.SetValue(value.get()) && EqualIgnoringCase(type, u"password")) {
+                if (input.SetValue(value.get()) && SameTextIgnoringCase(type, u"password")) {
                     input.Select();
                 }
             }
@@ -94,7 +94,7 @@ void WalkDocument(PageDocument& document, ElementCollection& elements, MarkupDoc
         if (!tag) continue;
         if (IsFrameTag(*tag)) {
             WalkFrames(document, store, recording, depth);
-        } else if (EqualIgnoringCase(*tag, u"input")) {
+        } else if (SameTextIgnoringCase(*tag, u"input")) {
             HandleInput(*element, store, recording);
         }
     }

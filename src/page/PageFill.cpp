@@ -1,6 +1,6 @@
 #include "page/PageFill.h"
 
-#include "page/AsciiCase.h"
+#include "store/StoreSchema.h"
 #include "page/FormWalk.h"
 
 namespace keyvale {
@@ -58,7 +58,7 @@ bool FillCurrentPage(Browser* browser, MarkupDoc& store) {
         store.Descend();
         if (store.NextChild(u"url")) {
             const std::u16string stored = store.ChildText();
-            if (EqualIgnoringCase(stored, *url) || EqualIgnoringCase(HostName(stored), host)) {
+            if (SameTextIgnoringCase(stored, *url) || SameTextIgnoringCase(HostName(stored), host)) {
                 if (std::unique_ptr<ElementCollection> elements = document->All()) {
                     WalkFormFields(*document, *elements, store, false);
                 }

@@ -33,6 +33,21 @@ inline void Wipe(std::vector<std::uint8_t>& bytes) {
     bytes.clear();
 }
 
+// Owns a text that held a secret and wipes it when it goes.
+class SecretText {
+public:
+    SecretText() = default;
+    explicit SecretText(std::u16string text) noexcept : text_(std::move(text)) {}
+    SecretText(const SecretText&) = delete;
+    SecretText& operator=(const SecretText&) = delete;
+    ~SecretText() { Wipe(text_); }
+
+    const std::u16string& get() const noexcept { return text_; }
+
+private:
+    std::u16string text_;
+};
+
 // Wipes a buffer when the scope ends, on every path.
 template <typename T>
 class WipeOnExit {

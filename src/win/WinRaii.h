@@ -65,6 +65,10 @@ inline void destroy_image_list(HIMAGELIST l) noexcept { ::ImageList_Destroy(l); 
 inline void destroy_window(HWND w) noexcept { ::DestroyWindow(w); }
 inline void free_library(HMODULE m) noexcept { ::FreeLibrary(m); }
 inline void free_string(BSTR s) noexcept { ::SysFreeString(s); }
+inline void wipe_free_string(BSTR s) noexcept {
+    ::SecureZeroMemory(s, ::SysStringByteLen(s));
+    ::SysFreeString(s);
+}
 inline void release_context(HCRYPTPROV p) noexcept { ::CryptReleaseContext(p, 0); }
 inline void destroy_key(HCRYPTKEY k) noexcept { ::CryptDestroyKey(k); }
 inline void destroy_hash(HCRYPTHASH h) noexcept { ::CryptDestroyHash(h); }
@@ -92,6 +96,8 @@ using unique_himagelist = unique_any<handle_traits<HIMAGELIST, destroy_image_lis
 using unique_hwnd = unique_any<handle_traits<HWND, destroy_window>>;
 using unique_hmodule = unique_any<handle_traits<HMODULE, free_library>>;
 using unique_bstr = unique_any<handle_traits<BSTR, free_string>>;
+// A string that held a secret (a field's value): wiped before it is freed.
+using unique_secret_bstr = unique_any<handle_traits<BSTR, wipe_free_string>>;
 using unique_hcryptprov = unique_any<crypt_traits<HCRYPTPROV, release_context>>;
 using unique_hcryptkey = unique_any<crypt_traits<HCRYPTKEY, destroy_key>>;
 using unique_hcrypthash = unique_any<crypt_traits<HCRYPTHASH, destroy_hash>>;
@@ -125,6 +131,20 @@ private:
 };
 using unique_local_blob = basic_local_blob<false>;
 using unique_secret_blob = basic_local_blob<true>;
+
+// One VARIANT, cleared when it goes.
+class unique_variant {
+public:
+    unique_variant() noexcept { ::VariantInit(&value_); }
+    unique_variant(const unique_variant&) = delete;
+    unique_variant& operator=(const unique_variant&) = delete;
+    ~unique_variant() { ::VariantClear(&value_); }
+    VARIANT* get() noexcept { return &value_; }
+    VARIANT* operator->() noexcept { return &value_; }
+
+private:
+    VARIANT value_;
+};
 
 // com_ptr: one counted reference to a COM interface.
 template <typename T>
