@@ -1,5 +1,7 @@
 #include "RegistryTestSupport.h"
 
+#include "ComServerTestSupport.h"
+
 #include <algorithm>
 
 namespace lumora_wine {
@@ -23,21 +25,6 @@ public:
 
 private:
     HKEY key_ = nullptr;
-};
-
-// One handle of a started process, closed when it goes.
-class OwnedHandle {
-public:
-    explicit OwnedHandle(HANDLE handle) : handle_(handle) {}
-    ~OwnedHandle() {
-        if (handle_) ::CloseHandle(handle_);
-    }
-    OwnedHandle(const OwnedHandle&) = delete;
-    OwnedHandle& operator=(const OwnedHandle&) = delete;
-    HANDLE get() const { return handle_; }
-
-private:
-    HANDLE handle_;
 };
 
 std::wstring Line(const std::wstring& key, const std::wstring& name, DWORD type,
@@ -83,17 +70,7 @@ DWORD RunRegsvr32(const std::wstring& dll, bool unregister) {
     std::wstring commandLine = L"regsvr32.exe /s ";
     if (unregister) commandLine += L"/u ";
     commandLine += L"\"" + dll + L"\"";
-    STARTUPINFOW startup = {};
-    startup.cb = sizeof startup;
-    PROCESS_INFORMATION process = {};
-    if (!::CreateProcessW(nullptr, commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
-                          &startup, &process)) {
-        return ~0u;
-    }
-    OwnedHandle thread(process.hThread), running(process.hProcess);
-    DWORD code = ~0u;
-    if (::WaitForSingleObject(running.get(), 60000) == WAIT_OBJECT_0) ::GetExitCodeProcess(running.get(), &code);
-    return code;
+    return RunProgram(L"", commandLine).exitCode;
 }
 
 bool RegistryKeyExists(HKEY root, const std::wstring& key) { return OpenKey(root, key).get() != nullptr; }

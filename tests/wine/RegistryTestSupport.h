@@ -1,9 +1,14 @@
 // What tests of a server's registration share: running the system's registration tool on a
-// DLL and reading the registry back as sorted lines. Plain Win32, so the tests of either
-// server can use it.
+// DLL, reading the registry back as sorted lines, and a fixture that keeps the server
+// unregistered around every test. Plain Win32 and GoogleTest, so the tests of either server
+// can use it.
 #pragma once
 
+#include "ComServerTestSupport.h"
+
 #include <windows.h>
+
+#include <gtest/gtest.h>
 
 #include <string>
 #include <vector>
@@ -32,5 +37,25 @@ std::vector<std::wstring> RegistryDump(HKEY root, const std::wstring& key);
 // sets the unnamed value. True on success.
 bool SetRegistryString(HKEY root, const std::wstring& key, const std::wstring& name,
                        const std::wstring& data);
+
+// A test of a server's registration: COM for the test's thread, the DLL loaded, and the
+// server unregistered at the start and at the end of every test.
+class ServerRegistrationTest : public ::testing::Test {
+protected:
+    explicit ServerRegistrationTest(const ComServerDll& dll) : dll_(dll) {}
+
+    void SetUp() override {
+        ASSERT_TRUE(SUCCEEDED(com_.result()));
+        ASSERT_NE(nullptr, dll_.module) << dll_.Name() << " did not load";
+        ASSERT_EQ(0u, Regsvr32(true));
+    }
+    void TearDown() override { EXPECT_EQ(0u, Regsvr32(true)); }
+
+    // Runs regsvr32 silently on the server; gives its exit code (0 on success).
+    DWORD Regsvr32(bool unregister) const { return RunRegsvr32(dll_.path, unregister); }
+
+    ComApartment com_;
+    const ComServerDll& dll_;
+};
 
 }  // namespace lumora_wine

@@ -10,43 +10,7 @@ using namespace keyvale_test;
 
 namespace {
 
-void* const kSentinel = reinterpret_cast<void*>(0x1234);
-
-class BandObject : public ::testing::Test {
-protected:
-    void SetUp() override {
-        ASSERT_TRUE(SUCCEEDED(com_.result()));
-        ASSERT_NE(nullptr, dll_.getClassObject) << "keyvale.dll did not load";
-    }
-    // Every test ends with everything it made released.
-    void TearDown() override { EXPECT_EQ(S_OK, dll_.canUnloadNow()); }
-
-    ComApartment com_;
-    const KeyvaleDll& dll_ = KeyvaleDll::Get();
-};
-
-// An outer object that aggregates a band: it answers IUnknown itself, hands the band's
-// interfaces out through the band's inner IUnknown and records every question.
-class Outer final : public IUnknown {
-public:
-    STDMETHODIMP QueryInterface(REFIID riid, void** out) override {
-        asked.push_back(riid);
-        if (!out) return E_POINTER;
-        *out = nullptr;
-        if (riid == IID_IUnknown) {
-            *out = this;
-            AddRef();
-            return S_OK;
-        }
-        return inner ? inner->QueryInterface(riid, out) : E_NOINTERFACE;
-    }
-    STDMETHODIMP_(ULONG) AddRef() override { return ++refs; }
-    STDMETHODIMP_(ULONG) Release() override { return --refs; }
-
-    ULONG refs = 1;
-    IUnknown* inner = nullptr;
-    std::vector<IID> asked;
-};
+class BandObject : public KeyvaleTest {};
 
 void* Ask(IUnknown* object, REFIID riid) {
     void* out = kSentinel;
@@ -103,11 +67,7 @@ TEST_F(BandObject, AnswersItsThreeTablesAndNothingElse) {
         {"the type library's identifier", &kLibId},
         {"the band's class identifier", &kBandClsid},
     };
-    for (const auto& c : refused) {
-        void* out = kSentinel;
-        EXPECT_EQ(E_NOINTERFACE, band->QueryInterface(*c.iid, &out)) << c.name;
-        EXPECT_EQ(nullptr, out) << c.name;
-    }
+    for (const auto& c : refused) ExpectNoInterface(band.get(), *c.iid, c.name);
     EXPECT_EQ(E_POINTER, band->QueryInterface(IID_IUnknown, nullptr));
 
     // Every reference handed out above was given back.
@@ -121,17 +81,13 @@ TEST_F(BandObject, FactoryCreatesBandsAndAggregatesOnlyThroughIUnknown) {
     com_ptr<IDeskBand> band;
     EXPECT_EQ(S_OK, factory->CreateInstance(nullptr, IID_IDeskBand, band.put_void()));
     EXPECT_TRUE(band);
-    void* out = kSentinel;
-    EXPECT_EQ(E_NOINTERFACE, factory->CreateInstance(nullptr, IID_IInputObject, &out));
-    EXPECT_EQ(nullptr, out);
+    ExpectCreateInstanceFails(factory.get(), nullptr, IID_IInputObject, E_NOINTERFACE, "IInputObject");
     EXPECT_EQ(E_POINTER, factory->CreateInstance(nullptr, IID_IDeskBand, nullptr));
 
     // An aggregating caller that asks for anything but IUnknown is refused.
-    Outer outer;
+    RecordingUnknown outer;
     for (const IID* iid : {&IID_IDeskBand, &IID_IObjectWithSite, &IID_IDispatch, &kPasswordBarIid}) {
-        out = kSentinel;
-        EXPECT_EQ(CLASS_E_NOAGGREGATION, factory->CreateInstance(&outer, *iid, &out)) << Narrow(GuidText(*iid));
-        EXPECT_EQ(nullptr, out);
+        ExpectCreateInstanceFails(factory.get(), &outer, *iid, CLASS_E_NOAGGREGATION, Narrow(GuidText(*iid)));
     }
     EXPECT_EQ(1u, outer.refs);
     EXPECT_TRUE(outer.asked.empty());
@@ -146,23 +102,11 @@ TEST_F(BandObject, FactoryCreatesBandsAndAggregatesOnlyThroughIUnknown) {
     IDeskBand* deskBand = nullptr;
     ASSERT_EQ(S_OK, inner->QueryInterface(IID_IDeskBand, reinterpret_cast<void**>(&deskBand)));
     EXPECT_EQ(2u, outer.refs);  // the reference handed out is the outer object's
-    IUnknown* identity = nullptr;
-    ASSERT_EQ(S_OK, deskBand->QueryInterface(IID_IUnknown, reinterpret_cast<void**>(&identity)));
-    EXPECT_EQ(static_cast<IUnknown*>(&outer), identity);
-    identity->Release();
-    IObjectWithSite* withSite = nullptr;
-    ASSERT_EQ(S_OK, deskBand->QueryInterface(IID_IObjectWithSite, reinterpret_cast<void**>(&withSite)));
-    ASSERT_EQ(2u, outer.asked.size());
-    EXPECT_EQ(IID_IUnknown, outer.asked[0]);
-    EXPECT_EQ(IID_IObjectWithSite, outer.asked[1]);
-    withSite->Release();
+    ExpectDelegatesToOuter(deskBand, outer, IID_IObjectWithSite);
     deskBand->Release();
     EXPECT_EQ(1u, outer.refs);
 
-    IUnknown* innerAgain = nullptr;
-    ASSERT_EQ(S_OK, inner->QueryInterface(IID_IUnknown, reinterpret_cast<void**>(&innerAgain)));
-    EXPECT_EQ(inner, innerAgain);
-    EXPECT_EQ(1u, innerAgain->Release());
+    ExpectInnerAnswersForItself(inner);
     outer.inner = nullptr;
     EXPECT_EQ(0u, inner->Release());
 }

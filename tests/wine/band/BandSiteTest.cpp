@@ -14,22 +14,13 @@ using keyvale::harness::SiteAnswers;
 
 namespace {
 
-void* const kSentinel = reinterpret_cast<void*>(0x1234);
-
-class SitedBand : public ::testing::Test {
+class SitedBand : public KeyvaleTest {
 protected:
-    void SetUp() override {
-        ASSERT_TRUE(SUCCEEDED(com_.result()));
-        ASSERT_NE(nullptr, dll_.getClassObject) << "keyvale.dll did not load";
-    }
     // Every test ends with everything it made released, the band's windows with it.
     void TearDown() override {
         EXPECT_TRUE(BandWindowsOfThread().empty());
-        EXPECT_EQ(S_OK, dll_.canUnloadNow());
+        KeyvaleTest::TearDown();
     }
-
-    ComApartment com_;
-    const KeyvaleDll& dll_ = KeyvaleDll::Get();
 };
 
 DWORD StyleOf(HWND window) { return static_cast<DWORD>(::GetWindowLongPtrW(window, GWL_STYLE)); }

@@ -4,42 +4,14 @@ namespace keyvale_test {
 
 using keyvale::win::unique_hwnd;
 
-std::wstring WindowsPath(const char* buildPath) {
-    std::wstring path = L"Z:";
-    for (const char* p = buildPath; *p; ++p) path += (*p == '/') ? L'\\' : static_cast<wchar_t>(*p);
-    return path;
-}
-
 std::wstring KeyvaleDllPath() { return WindowsPath(KEYVALE_DLL); }
 
-const KeyvaleDll& KeyvaleDll::Get() {
-    static const KeyvaleDll dll = [] {
-        KeyvaleDll d;
-        d.module = ::LoadLibraryW(KeyvaleDllPath().c_str());
-        if (d.module) {
-            d.getClassObject = reinterpret_cast<decltype(d.getClassObject)>(
-                reinterpret_cast<void*>(::GetProcAddress(d.module, "DllGetClassObject")));
-            d.canUnloadNow = reinterpret_cast<decltype(d.canUnloadNow)>(
-                reinterpret_cast<void*>(::GetProcAddress(d.module, "DllCanUnloadNow")));
-        }
-        return d;
-    }();
+const ComServerDll& KeyvaleDll() {
+    static const ComServerDll dll = ComServerDll::Load(KeyvaleDllPath());
     return dll;
 }
 
-std::wstring KeyvaleModuleFileName() {
-    wchar_t path[MAX_PATH] = {};
-    ::GetModuleFileNameW(KeyvaleDll::Get().module, path, MAX_PATH);
-    return path;
-}
-
-HRESULT NewBand(REFIID riid, void** out) {
-    const KeyvaleDll& dll = KeyvaleDll::Get();
-    if (!dll.getClassObject) return E_UNEXPECTED;
-    com_ptr<IClassFactory> factory;
-    KV_RETURN_IF_FAILED(dll.getClassObject(kBandClsid, IID_IClassFactory, factory.put_void()));
-    return factory->CreateInstance(nullptr, riid, out);
-}
+HRESULT NewBand(REFIID riid, void** out) { return KeyvaleDll().NewObject(kBandClsid, riid, out); }
 
 unique_hwnd MakeBandArea(int width, int height) {
     static const ATOM areaClass = [] {
@@ -64,22 +36,14 @@ unique_hwnd MakeBandArea(int width, int height) {
 }
 
 STDMETHODIMP CountingBrowser::QueryInterface(REFIID riid, void** out) {
-    if (!out) return E_POINTER;
-    *out = nullptr;
-    if (riid != IID_IUnknown && riid != IID_IDispatch && riid != IID_IWebBrowser && riid != IID_IWebBrowserApp &&
-        riid != IID_IWebBrowser2) {
-        return E_NOINTERFACE;
-    }
-    *out = static_cast<IWebBrowser2*>(this);
-    AddRef();
-    return S_OK;
+    return QueryBrowserInterface(this, riid, out);
 }
 
 namespace {
 
 void CollectBandWindows(HWND window, std::vector<HWND>& found) {
     const auto module = reinterpret_cast<HMODULE>(::GetClassLongPtrW(window, GCLP_HMODULE));
-    if (module && module == KeyvaleDll::Get().module) found.push_back(window);
+    if (module && module == KeyvaleDll().module) found.push_back(window);
 }
 
 BOOL CALLBACK OnChild(HWND window, LPARAM found) {
@@ -132,21 +96,6 @@ ToolbarSnapshot SnapshotToolbar(HWND toolbar) {
         ::ImageList_GetIconSize(images, &snapshot.imageWidth, &snapshot.imageHeight);
     }
     return snapshot;
-}
-
-std::wstring GuidText(REFGUID guid) {
-    wchar_t text[40] = {};
-    ::StringFromGUID2(guid, text, 40);
-    return text;
-}
-
-std::string Narrow(const std::wstring& text) {
-    const int n = ::WideCharToMultiByte(CP_UTF8, 0, text.c_str(), static_cast<int>(text.size()), nullptr, 0,
-                                        nullptr, nullptr);
-    std::string out(static_cast<std::size_t>(n), '\0');
-    ::WideCharToMultiByte(CP_UTF8, 0, text.c_str(), static_cast<int>(text.size()), out.data(), n, nullptr,
-                          nullptr);
-    return out;
 }
 
 }  // namespace keyvale_test

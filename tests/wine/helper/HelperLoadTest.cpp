@@ -27,22 +27,13 @@ DWORD LoadFrom(const std::wstring& where, int caseNumber) {
         ADD_FAILURE() << "cannot copy the loader to " << Narrow(exe);
         return ~0u;
     }
-    std::wstring commandLine = L"\"" + exe + L"\" \"" + HelperDllPath() + L"\"";
-    STARTUPINFOW startup = {};
-    startup.cb = sizeof startup;
-    PROCESS_INFORMATION process = {};
-    if (!::CreateProcessW(exe.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr,
-                          nullptr, &startup, &process)) {
-        ADD_FAILURE() << "cannot start " << Narrow(exe) << ": error " << ::GetLastError();
+    const ProgramRun run = RunProgram(exe, L"\"" + exe + L"\" \"" + HelperDllPath() + L"\"");
+    if (!run.started) {
+        ADD_FAILURE() << "cannot start " << Narrow(exe) << ": error " << run.startError;
         return ~0u;
     }
-    ::CloseHandle(process.hThread);
-    ::WaitForSingleObject(process.hProcess, 60000);
-    DWORD code = ~0u;
-    ::GetExitCodeProcess(process.hProcess, &code);
-    ::CloseHandle(process.hProcess);
     ::DeleteFileW(exe.c_str());
-    return code;
+    return run.exitCode;
 }
 
 TEST(HelperLoad, RefusedWhereverTheHostPathContainsExplorerExe) {

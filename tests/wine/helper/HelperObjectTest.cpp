@@ -8,44 +8,7 @@ using namespace navlatch_test;
 
 namespace {
 
-void* const kSentinel = reinterpret_cast<void*>(0x1234);
-
-class HelperObject : public ::testing::Test {
-protected:
-    void SetUp() override {
-        ASSERT_TRUE(SUCCEEDED(com_.result()));
-        ASSERT_NE(nullptr, dll_.getClassObject) << "navlatch.dll did not load";
-        ASSERT_NE(nullptr, dll_.canUnloadNow);
-    }
-    // Every test ends with everything it made released.
-    void TearDown() override { EXPECT_EQ(S_OK, dll_.canUnloadNow()); }
-
-    ComApartment com_;
-    const HelperDll& dll_ = HelperDll::Get();
-};
-
-// An outer object that aggregates a helper: it answers IUnknown itself, hands the
-// helper's interfaces out through the helper's inner IUnknown and records every question.
-class Outer final : public IUnknown {
-public:
-    STDMETHODIMP QueryInterface(REFIID riid, void** out) override {
-        asked.push_back(riid);
-        if (!out) return E_POINTER;
-        *out = nullptr;
-        if (riid == IID_IUnknown) {
-            *out = this;
-            AddRef();
-            return S_OK;
-        }
-        return inner ? inner->QueryInterface(riid, out) : E_NOINTERFACE;
-    }
-    STDMETHODIMP_(ULONG) AddRef() override { return ++refs; }
-    STDMETHODIMP_(ULONG) Release() override { return --refs; }
-
-    ULONG refs = 1;
-    IUnknown* inner = nullptr;
-    std::vector<IID> asked;
-};
+class HelperObject : public HelperTest {};
 
 TEST_F(HelperObject, ClassObjectIsServedForTheHelperClassOnly) {
     const struct {
@@ -59,16 +22,11 @@ TEST_F(HelperObject, ClassObjectIsServedForTheHelperClassOnly) {
         {"a class of the system", &CLSID_StdGlobalInterfaceTable},
     };
     for (const auto& c : refused) {
-        void* out = kSentinel;
-        EXPECT_EQ(CLASS_E_CLASSNOTAVAILABLE, dll_.getClassObject(*c.clsid, IID_IClassFactory, &out))
-            << c.what;
-        EXPECT_EQ(nullptr, out) << c.what;
+        ExpectGetClassObjectFails(dll_, *c.clsid, IID_IClassFactory, CLASS_E_CLASSNOTAVAILABLE, c.what);
     }
 
     EXPECT_EQ(E_POINTER, dll_.getClassObject(kHelperClsid, IID_IClassFactory, nullptr));
-    void* out = kSentinel;
-    EXPECT_EQ(E_NOINTERFACE, dll_.getClassObject(kHelperClsid, IID_IDispatch, &out));
-    EXPECT_EQ(nullptr, out);
+    ExpectGetClassObjectFails(dll_, kHelperClsid, IID_IDispatch, E_NOINTERFACE, "IDispatch");
 
     com_ptr<IUnknown> unknown;
     ASSERT_EQ(S_OK, dll_.getClassObject(kHelperClsid, IID_IUnknown, unknown.put_void()));
@@ -85,16 +43,13 @@ TEST_F(HelperObject, FactoryCreatesHelpersAndRefusesWhatItCannotMake) {
     EXPECT_EQ(S_OK, factory->CreateInstance(nullptr, IID_IObjectWithSite, helper.put_void()));
     EXPECT_TRUE(helper);
 
-    void* out = kSentinel;
-    EXPECT_EQ(E_NOINTERFACE, factory->CreateInstance(nullptr, IID_IPersist, &out));
-    EXPECT_EQ(nullptr, out);
+    ExpectCreateInstanceFails(factory.get(), nullptr, IID_IPersist, E_NOINTERFACE, "IPersist");
     EXPECT_EQ(E_POINTER, factory->CreateInstance(nullptr, IID_IObjectWithSite, nullptr));
 
     // An aggregating caller must ask for the inner IUnknown.
-    Outer outer;
-    out = kSentinel;
-    EXPECT_EQ(CLASS_E_NOAGGREGATION, factory->CreateInstance(&outer, IID_IObjectWithSite, &out));
-    EXPECT_EQ(nullptr, out);
+    RecordingUnknown outer;
+    ExpectCreateInstanceFails(factory.get(), &outer, IID_IObjectWithSite, CLASS_E_NOAGGREGATION,
+                              "IObjectWithSite");
     EXPECT_EQ(1u, outer.refs);
 }
 
@@ -121,11 +76,7 @@ TEST_F(HelperObject, QueryInterfaceAnswersItsTwoTablesOnly) {
     const IID refused[] = {IID_IPersist,          IID_IClassFactory, IID_IWebBrowser2,
                            IID_IOleObject,        IID_IOleWindow,    IID_IProvideClassInfo,
                            IID_IMarshal};
-    for (const IID& iid : refused) {
-        void* out = kSentinel;
-        EXPECT_EQ(E_NOINTERFACE, site->QueryInterface(iid, &out)) << Narrow(GuidText(iid));
-        EXPECT_EQ(nullptr, out);
-    }
+    for (const IID& iid : refused) ExpectNoInterface(site.get(), iid, Narrow(GuidText(iid)));
     EXPECT_EQ(E_POINTER, site->QueryInterface(IID_IUnknown, nullptr));
 
     identity.reset();
@@ -139,7 +90,7 @@ TEST_F(HelperObject, QueryInterfaceAnswersItsTwoTablesOnly) {
 TEST_F(HelperObject, AggregatedHelperDelegatesToItsOuterObject) {
     com_ptr<IClassFactory> factory;
     ASSERT_EQ(S_OK, dll_.getClassObject(kHelperClsid, IID_IClassFactory, factory.put_void()));
-    Outer outer;
+    RecordingUnknown outer;
     IUnknown* inner = nullptr;
     ASSERT_EQ(S_OK, factory->CreateInstance(&outer, IID_IUnknown, reinterpret_cast<void**>(&inner)));
     ASSERT_NE(nullptr, inner);
@@ -154,24 +105,12 @@ TEST_F(HelperObject, AggregatedHelperDelegatesToItsOuterObject) {
     site->Release();
 
     // Questions asked of the helper's interfaces go to the outer object.
-    IUnknown* identity = nullptr;
-    ASSERT_EQ(S_OK, site->QueryInterface(IID_IUnknown, reinterpret_cast<void**>(&identity)));
-    EXPECT_EQ(static_cast<IUnknown*>(&outer), identity);
-    identity->Release();
-    IDispatch* dispatch = nullptr;
-    ASSERT_EQ(S_OK, site->QueryInterface(IID_IDispatch, reinterpret_cast<void**>(&dispatch)));
-    ASSERT_EQ(2u, outer.asked.size());
-    EXPECT_EQ(IID_IUnknown, outer.asked[0]);
-    EXPECT_EQ(IID_IDispatch, outer.asked[1]);
-    dispatch->Release();
+    ExpectDelegatesToOuter(site, outer, IID_IDispatch);
     site->Release();
     EXPECT_EQ(1u, outer.refs);
 
     // The inner IUnknown answers for itself: it is not the outer object's identity.
-    IUnknown* innerAgain = nullptr;
-    ASSERT_EQ(S_OK, inner->QueryInterface(IID_IUnknown, reinterpret_cast<void**>(&innerAgain)));
-    EXPECT_EQ(inner, innerAgain);
-    EXPECT_EQ(1u, innerAgain->Release());
+    ExpectInnerAnswersForItself(inner);
 
     factory.reset();
     EXPECT_EQ(S_FALSE, dll_.canUnloadNow());
@@ -223,49 +162,13 @@ TEST_F(HelperObject, DispatchAnswersFromTheEmbeddedTypeLibrary) {
 }
 
 TEST_F(HelperObject, TypeLibraryIsResourceOneOfTheHelperFile) {
-    EXPECT_NE(nullptr, ::FindResourceW(dll_.module, MAKEINTRESOURCEW(1), L"TYPELIB"));
-
-    com_ptr<ITypeLib> library;
-    ASSERT_EQ(S_OK, ::LoadTypeLibEx(HelperDllPath().c_str(), REGKIND_NONE, library.put()));
-    TLIBATTR* libAttr = nullptr;
-    ASSERT_EQ(S_OK, library->GetLibAttr(&libAttr));
-    EXPECT_EQ(kHelperLibId, libAttr->guid);
-    EXPECT_EQ(1, libAttr->wMajorVerNum);
-    EXPECT_EQ(0, libAttr->wMinorVerNum);
-    library->ReleaseTLibAttr(libAttr);
-
-    {
-        BSTR name = nullptr, doc = nullptr;
-        ASSERT_EQ(S_OK, library->GetDocumentation(-1, &name, &doc, nullptr, nullptr));
-        navlatch::unique_bstr ownName(name), ownDoc(doc);
-        EXPECT_STREQ(L"NAVLATCHLib", name);
-        EXPECT_STREQ(L"navlatch 1.0 Type Library", doc);
-    }
-
-    com_ptr<ITypeInfo> coclass;
-    ASSERT_EQ(S_OK, library->GetTypeInfoOfGuid(kHelperClsid, coclass.put()));
-    TYPEATTR* attr = nullptr;
-    ASSERT_EQ(S_OK, coclass->GetTypeAttr(&attr));
-    EXPECT_EQ(TKIND_COCLASS, attr->typekind);
-    EXPECT_TRUE(attr->wTypeFlags & TYPEFLAG_FCANCREATE);
-    EXPECT_EQ(1, attr->cImplTypes);
-    coclass->ReleaseTypeAttr(attr);
-    BSTR name = nullptr, doc = nullptr;
-    ASSERT_EQ(S_OK, coclass->GetDocumentation(MEMBERID_NIL, &name, &doc, nullptr, nullptr));
-    navlatch::unique_bstr ownName(name), ownDoc(doc);
-    EXPECT_STREQ(L"IEHelper", name);
-    EXPECT_STREQ(L"IEHelper Class", doc);
-
-    INT flags = 0;
-    ASSERT_EQ(S_OK, coclass->GetImplTypeFlags(0, &flags));
-    EXPECT_TRUE(flags & IMPLTYPEFLAG_FDEFAULT);
-    HREFTYPE ref = 0;
-    ASSERT_EQ(S_OK, coclass->GetRefTypeOfImplType(0, &ref));
-    com_ptr<ITypeInfo> defaultInterface;
-    ASSERT_EQ(S_OK, coclass->GetRefTypeInfo(ref, defaultInterface.put()));
-    ASSERT_EQ(S_OK, defaultInterface->GetTypeAttr(&attr));
-    EXPECT_EQ(kHelperIid, attr->guid);
-    defaultInterface->ReleaseTypeAttr(attr);
+    ExpectTypeLibraryResource(dll_, {.libId = kHelperLibId,
+                                     .libName = L"NAVLATCHLib",
+                                     .libDoc = L"navlatch 1.0 Type Library",
+                                     .clsid = kHelperClsid,
+                                     .className = L"IEHelper",
+                                     .classDoc = L"IEHelper Class",
+                                     .defaultInterface = kHelperIid});
 }
 
 TEST_F(HelperObject, SitingInABrowserWindowAsksItToShowTheBand) {
@@ -295,7 +198,7 @@ TEST_F(HelperObject, SitesThatCannotShowTheBandAreLeftAsTheyWere) {
     com_ptr<IObjectWithSite> helper;
     ASSERT_EQ(S_OK, NewHelper(IID_IObjectWithSite, helper.put_void()));
 
-    PlainSite plain;
+    RecordingUnknown plain;  // a site that is no browser window: it answers IUnknown only
     EXPECT_EQ(S_OK, helper->SetSite(&plain));
     ASSERT_EQ(1u, plain.asked.size());
     EXPECT_EQ(IID_IWebBrowser2, plain.asked[0]);

@@ -1,8 +1,11 @@
-// What the helper's tests share: the helper's identifiers as its users know them, the
-// built DLL and its entry points, and test doubles of a site and of a browser window.
+// What the helper's tests share beyond what the tests of both servers share
+// (ComServerTestSupport.h): the built navlatch.dll loaded by path and a fixture for its
+// tests, and a test double of a browser window.
 #pragma once
 
 #include "helper/HelperRaii.h"
+
+#include "ComServerTestSupport.h"
 
 #include <exdisp.h>
 #include <ocidl.h>
@@ -12,52 +15,22 @@
 
 namespace navlatch_test {
 
-// {3F8D61C2-A4E9-4B05-97C3-5E2A0D8B71F6}
-inline constexpr CLSID kHelperClsid = {
-    0x3F8D61C2, 0xA4E9, 0x4B05, {0x97, 0xC3, 0x5E, 0x2A, 0x0D, 0x8B, 0x71, 0xF6}};
-// {8B41C6E2-93D5-4A07-B62F-0E7C35A9D184}
-inline constexpr IID kHelperIid = {
-    0x8B41C6E2, 0x93D5, 0x4A07, {0xB6, 0x2F, 0x0E, 0x7C, 0x35, 0xA9, 0xD1, 0x84}};
-// {B70E4F93-2D6A-4C18-9F5B-A3C81E0D2467}
-inline constexpr GUID kHelperLibId = {
-    0xB70E4F93, 0x2D6A, 0x4C18, {0x9F, 0x5B, 0xA3, 0xC8, 0x1E, 0x0D, 0x24, 0x67}};
-// {6A0C3E51-9B27-4D8E-B1F4-2C7D95E0A318}, the band's class
-inline constexpr CLSID kBandClsid = {
-    0x6A0C3E51, 0x9B27, 0x4D8E, {0xB1, 0xF4, 0x2C, 0x7D, 0x95, 0xE0, 0xA3, 0x18}};
-
-inline constexpr const wchar_t* kHelperClsidText = L"{3F8D61C2-A4E9-4B05-97C3-5E2A0D8B71F6}";
-inline constexpr const wchar_t* kHelperIidText = L"{8B41C6E2-93D5-4A07-B62F-0E7C35A9D184}";
-inline constexpr const wchar_t* kHelperLibIdText = L"{B70E4F93-2D6A-4C18-9F5B-A3C81E0D2467}";
-inline constexpr const wchar_t* kBandClsidText = L"{6A0C3E51-9B27-4D8E-B1F4-2C7D95E0A318}";
-
-// A build path (a Linux path) as Wine's Z: drive shows it.
-std::wstring WindowsPath(const char* buildPath);
+using namespace lumora_wine;
 
 // The built navlatch.dll.
 std::wstring HelperDllPath();
 
-// The helper DLL loaded into the test process, with its entry points.
-struct HelperDll {
-    HMODULE module = nullptr;
-    HRESULT(STDAPICALLTYPE* getClassObject)(REFCLSID, REFIID, void**) = nullptr;
-    HRESULT(STDAPICALLTYPE* canUnloadNow)() = nullptr;
-
-    // Loaded once per process and kept.
-    static const HelperDll& Get();
-};
+// navlatch.dll loaded into the test process, with its entry points; loaded once and kept.
+const ComServerDll& HelperDll();
 
 // A new helper from the DLL's class factory, as riid.
 HRESULT NewHelper(REFIID riid, void** out);
 
-// A site that is no browser window: it answers IUnknown only and records what it was asked.
-class PlainSite final : public IUnknown {
-public:
-    STDMETHODIMP QueryInterface(REFIID riid, void** out) override;
-    STDMETHODIMP_(ULONG) AddRef() override { return ++refs; }
-    STDMETHODIMP_(ULONG) Release() override { return --refs; }
-
-    ULONG refs = 1;
-    std::vector<IID> asked;
+// A test of navlatch.dll: COM for the test's thread, the DLL loaded, and everything the test
+// made released at its end.
+class HelperTest : public ComServerTest {
+protected:
+    HelperTest() : ComServerTest(HelperDll()) {}
 };
 
 // A browser window that records what ShowBrowserBar received. Every other browser
@@ -160,26 +133,5 @@ private:
         return E_NOTIMPL;
     }
 };
-
-// COM for the calling thread, single-threaded apartment, for the life of a test.
-class ComApartment {
-public:
-    ComApartment() : hr_(::CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED)) {}
-    ~ComApartment() {
-        if (SUCCEEDED(hr_)) ::CoUninitialize();
-    }
-    ComApartment(const ComApartment&) = delete;
-    ComApartment& operator=(const ComApartment&) = delete;
-    HRESULT result() const { return hr_; }
-
-private:
-    HRESULT hr_;
-};
-
-// The text of a GUID in braces, as the registry holds it.
-std::wstring GuidText(REFGUID guid);
-
-// A wide text for test messages.
-std::string Narrow(const std::wstring& text);
 
 }  // namespace navlatch_test

@@ -10,20 +10,7 @@ using namespace keyvale_test;
 
 namespace {
 
-void* const kSentinel = reinterpret_cast<void*>(0x1234);
-
-class ServerEntry : public ::testing::Test {
-protected:
-    void SetUp() override {
-        ASSERT_TRUE(SUCCEEDED(com_.result()));
-        ASSERT_NE(nullptr, dll_.getClassObject) << "keyvale.dll did not load";
-        ASSERT_NE(nullptr, dll_.canUnloadNow);
-    }
-    void TearDown() override { EXPECT_EQ(S_OK, dll_.canUnloadNow()); }
-
-    ComApartment com_;
-    const KeyvaleDll& dll_ = KeyvaleDll::Get();
-};
+class ServerEntry : public KeyvaleTest {};
 
 TEST_F(ServerEntry, ClassObjectIsServedForTheBandClassOnly) {
     const struct {
@@ -38,25 +25,19 @@ TEST_F(ServerEntry, ClassObjectIsServedForTheBandClassOnly) {
     };
     for (const auto& c : refused) {
         for (const IID* iid : {&IID_IClassFactory, &IID_IUnknown}) {
-            void* out = kSentinel;
-            EXPECT_EQ(CLASS_E_CLASSNOTAVAILABLE, dll_.getClassObject(*c.clsid, *iid, &out)) << c.what;
-            EXPECT_EQ(nullptr, out) << c.what;
+            ExpectGetClassObjectFails(dll_, *c.clsid, *iid, CLASS_E_CLASSNOTAVAILABLE, c.what);
         }
     }
 
     EXPECT_EQ(E_POINTER, dll_.getClassObject(kBandClsid, IID_IClassFactory, nullptr));
-    void* out = kSentinel;
-    EXPECT_EQ(E_NOINTERFACE, dll_.getClassObject(kBandClsid, IID_IDeskBand, &out));
-    EXPECT_EQ(nullptr, out);
+    ExpectGetClassObjectFails(dll_, kBandClsid, IID_IDeskBand, E_NOINTERFACE, "IDeskBand");
 
     com_ptr<IUnknown> unknown;
     ASSERT_EQ(S_OK, dll_.getClassObject(kBandClsid, IID_IUnknown, unknown.put_void()));
     com_ptr<IClassFactory> factory;
     ASSERT_EQ(S_OK, unknown->QueryInterface(IID_IClassFactory, factory.put_void()));
     EXPECT_EQ(static_cast<IUnknown*>(factory.get()), unknown.get());
-    out = kSentinel;
-    EXPECT_EQ(E_NOINTERFACE, factory->QueryInterface(IID_IClassFactory2, &out));
-    EXPECT_EQ(nullptr, out);
+    ExpectNoInterface(factory.get(), IID_IClassFactory2, "IClassFactory2");
 }
 
 TEST_F(ServerEntry, ServerStaysLoadedWhileObjectsOrLocksLive) {
@@ -114,49 +95,14 @@ TEST_F(ServerEntry, ExportsExactlyTheFourEntryPointsUndecorated) {
 }
 
 TEST_F(ServerEntry, TypeLibraryIsResourceOneOfTheServerFile) {
-    EXPECT_NE(nullptr, ::FindResourceW(dll_.module, MAKEINTRESOURCEW(1), L"TYPELIB"));
-
-    com_ptr<ITypeLib> library;
-    ASSERT_EQ(S_OK, ::LoadTypeLibEx(KeyvaleDllPath().c_str(), REGKIND_NONE, library.put()));
-    TLIBATTR* libAttr = nullptr;
-    ASSERT_EQ(S_OK, library->GetLibAttr(&libAttr));
-    EXPECT_EQ(kLibId, libAttr->guid);
-    EXPECT_EQ(1, libAttr->wMajorVerNum);
-    EXPECT_EQ(0, libAttr->wMinorVerNum);
-    library->ReleaseTLibAttr(libAttr);
-
-    {
-        BSTR name = nullptr, doc = nullptr;
-        ASSERT_EQ(S_OK, library->GetDocumentation(-1, &name, &doc, nullptr, nullptr));
-        keyvale::win::unique_bstr ownName(name), ownDoc(doc);
-        EXPECT_STREQ(L"LumoraLib", name);
-        EXPECT_STREQ(L"Lumora 1.0 Type Library", doc);
-    }
-
     // The class: creatable, its one and default interface IPasswordBar.
-    com_ptr<ITypeInfo> coclass;
-    ASSERT_EQ(S_OK, library->GetTypeInfoOfGuid(kBandClsid, coclass.put()));
-    TYPEATTR* attr = nullptr;
-    ASSERT_EQ(S_OK, coclass->GetTypeAttr(&attr));
-    EXPECT_EQ(TKIND_COCLASS, attr->typekind);
-    EXPECT_TRUE(attr->wTypeFlags & TYPEFLAG_FCANCREATE);
-    EXPECT_EQ(1, attr->cImplTypes);
-    coclass->ReleaseTypeAttr(attr);
-    INT flags = 0;
-    ASSERT_EQ(S_OK, coclass->GetImplTypeFlags(0, &flags));
-    EXPECT_TRUE(flags & IMPLTYPEFLAG_FDEFAULT);
-    HREFTYPE ref = 0;
-    ASSERT_EQ(S_OK, coclass->GetRefTypeOfImplType(0, &ref));
-    com_ptr<ITypeInfo> implemented;
-    ASSERT_EQ(S_OK, coclass->GetRefTypeInfo(ref, implemented.put()));
-    ASSERT_EQ(S_OK, implemented->GetTypeAttr(&attr));
-    EXPECT_EQ(kPasswordBarIid, attr->guid);
-    implemented->ReleaseTypeAttr(attr);
-    BSTR name = nullptr, doc = nullptr;
-    ASSERT_EQ(S_OK, coclass->GetDocumentation(MEMBERID_NIL, &name, &doc, nullptr, nullptr));
-    keyvale::win::unique_bstr ownName(name), ownDoc(doc);
-    EXPECT_STREQ(L"PasswordBar", name);
-    EXPECT_STREQ(L"PasswordBar Class", doc);
+    ExpectTypeLibraryResource(dll_, {.libId = kLibId,
+                                     .libName = L"LumoraLib",
+                                     .libDoc = L"Lumora 1.0 Type Library",
+                                     .clsid = kBandClsid,
+                                     .className = L"PasswordBar",
+                                     .classDoc = L"PasswordBar Class",
+                                     .defaultInterface = kPasswordBarIid});
 }
 
 // The bytes of the 32 by 32 image of an icon group resource.

@@ -20,8 +20,6 @@ const std::wstring kExtensionsKey = kExplorerKey + L"\\Extensions";
 const std::wstring kButtonKey = kExtensionsKey + L"\\" + kButtonEntryText;
 const std::wstring kToolbarKey = kExplorerKey + L"\\Toolbar";
 
-DWORD Regsvr32(bool unregister) { return RunRegsvr32(KeyvaleDllPath(), unregister); }
-
 std::vector<std::wstring> Sorted(std::vector<std::wstring> lines) {
     std::sort(lines.begin(), lines.end());
     return lines;
@@ -50,7 +48,7 @@ std::vector<std::wstring> ExpectedClassesRoot() {
         key + L"\\VersionIndependentProgID | (default) | REG_SZ | Lumora.PasswordBar",
         key + L"\\Programmable",
         key + L"\\InprocServer32",
-        key + L"\\InprocServer32 | (default) | REG_SZ | " + KeyvaleModuleFileName(),
+        key + L"\\InprocServer32 | (default) | REG_SZ | " + KeyvaleDll().ModuleFileName(),
         key + L"\\InprocServer32 | ThreadingModel | REG_SZ | Apartment",
         key + L"\\TypeLib",
         key + L"\\TypeLib | (default) | REG_SZ | " + kLibIdText,
@@ -69,7 +67,7 @@ std::vector<std::wstring> ActualClassesRoot() {
 
 // The browser's toolbar button entry: the button's texts, its band and its icons.
 std::vector<std::wstring> ExpectedButtonEntry() {
-    const std::wstring icon = KeyvaleModuleFileName() + L",201";
+    const std::wstring icon = KeyvaleDll().ModuleFileName() + L",201";
     const std::wstring& key = kButtonKey;
     return Sorted({
         key,
@@ -90,14 +88,9 @@ std::wstring ToolbarValue() { return RegistryValueLine(HKEY_LOCAL_MACHINE, kTool
 std::wstring ExpectedToolbarValue() { return kToolbarKey + L" | " + kBandClsidText + L" | type 3, 0 bytes"; }
 
 // Each test starts and ends with the band server unregistered.
-class ServerRegistration : public ::testing::Test {
+class ServerRegistration : public ServerRegistrationTest {
 protected:
-    void SetUp() override {
-        ASSERT_TRUE(SUCCEEDED(com_.result()));
-        ASSERT_NE(nullptr, KeyvaleDll::Get().module) << "keyvale.dll did not load";
-        ASSERT_EQ(0u, Regsvr32(true));
-    }
-    void TearDown() override { EXPECT_EQ(0u, Regsvr32(true)); }
+    ServerRegistration() : ServerRegistrationTest(KeyvaleDll()) {}
 
     void ExpectRegistered() {
         EXPECT_EQ(ExpectedClassesRoot(), ActualClassesRoot());
@@ -107,7 +100,7 @@ protected:
         BSTR path = nullptr;
         ASSERT_EQ(S_OK, ::QueryPathOfRegTypeLib(kLibId, 1, 0, LOCALE_NEUTRAL, &path));
         keyvale::win::unique_bstr ownPath(path);
-        EXPECT_STREQ(KeyvaleModuleFileName().c_str(), path);
+        EXPECT_STREQ(KeyvaleDll().ModuleFileName().c_str(), path);
         com_ptr<ITypeLib> library;
         EXPECT_EQ(S_OK, ::LoadRegTypeLib(kLibId, 1, 0, LOCALE_NEUTRAL, library.put()));
         EXPECT_TRUE(RegistryKeyExists(HKEY_CLASSES_ROOT, std::wstring(L"Interface\\") + kPasswordBarIidText));
@@ -121,8 +114,6 @@ protected:
         EXPECT_FALSE(RegistryKeyExists(HKEY_CLASSES_ROOT, std::wstring(L"TypeLib\\") + kLibIdText));
         EXPECT_FALSE(RegistryKeyExists(HKEY_CLASSES_ROOT, std::wstring(L"Interface\\") + kPasswordBarIidText));
     }
-
-    ComApartment com_;
 };
 
 TEST_F(ServerRegistration, WritesExactlyItsEntriesAndTheButtonNamesAnIconThatExists) {
