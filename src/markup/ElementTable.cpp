@@ -179,12 +179,12 @@ void TextBuffer::Swap(TextBuffer& other) noexcept {
 }
 
 // A new block, the text moved over, the old block wiped and freed (realloc could leave a
-// copy behind).
+// copy behind). Every unit of the new block is written once: the text, then zeros.
 bool TextBuffer::Reallocate(std::size_t capacity) {
-    if (capacity >= SIZE_MAX / sizeof(char16_t) - 1) return false;
-    char16_t* block = static_cast<char16_t*>(std::calloc(capacity + 1, sizeof(char16_t)));
+    char16_t* block = NewBlock(capacity);
     if (!block) return false;
-    if (data_) std::memcpy(block, data_, length_ * sizeof(char16_t));
+    if (length_) std::memcpy(block, data_, length_ * sizeof(char16_t));
+    std::memset(block + length_, 0, (capacity + 1 - length_) * sizeof(char16_t));
     const std::size_t length = length_;
     Release();
     data_ = block;
@@ -193,15 +193,30 @@ bool TextBuffer::Reallocate(std::size_t capacity) {
     return true;
 }
 
+char16_t* TextBuffer::NewBlock(std::size_t capacity) {
+    if (capacity >= SIZE_MAX / sizeof(char16_t) - 1) return nullptr;
+    return static_cast<char16_t*>(std::malloc((capacity + 1) * sizeof(char16_t)));
+}
+
 bool TextBuffer::ReserveForEdit(std::size_t length) {
     if (length <= capacity_ && data_) return true;
     std::size_t grown = std::max({capacity_ + capacity_ / 2, length, std::size_t(200)});
     return Reallocate(grown) || Reallocate(length);
 }
 
-bool TextBuffer::ReserveExactly(std::size_t length) {
-    if (length <= capacity_ && data_) return true;
-    return Reallocate(length);
+bool TextBuffer::AssignCopy(std::u16string_view text) {
+    if (text.size() <= capacity_ && data_) {
+        Assign(text);
+        return true;
+    }
+    char16_t* block = NewBlock(text.size());
+    if (!block) return false;
+    if (!text.empty()) std::memcpy(block, text.data(), text.size() * sizeof(char16_t));
+    block[text.size()] = 0;
+    Release();
+    data_ = block;
+    length_ = capacity_ = text.size();
+    return true;
 }
 
 char16_t* TextBuffer::OpenGap(std::size_t offset, std::size_t count, std::size_t insert) {

@@ -140,8 +140,10 @@ public:
     // Room for `length` units, growing by the editing rule: the largest of 1.5 times the
     // capacity, the length needed and 200 units.
     bool ReserveForEdit(std::size_t length);
-    // Room for exactly `length` units when there is less.
-    bool ReserveExactly(std::size_t length);
+    // The text becomes a copy of `text`: in this buffer when it has room, else in a new one
+    // of exactly that size (the old one wiped and freed). False when memory runs out; the
+    // buffer is then unchanged.
+    bool AssignCopy(std::u16string_view text);
     // Replaces `count` units at `offset` by `insert` units and returns where those are to be
     // written. The room must have been reserved; offset and count must be in range.
     char16_t* OpenGap(std::size_t offset, std::size_t count, std::size_t insert);
@@ -149,6 +151,7 @@ public:
     void Swap(TextBuffer& other) noexcept;
 
 private:
+    static char16_t* NewBlock(std::size_t capacity);  // room for capacity + 1 units, not cleared
     bool Reallocate(std::size_t capacity);
     void Release() noexcept;
 

@@ -60,18 +60,16 @@ bool MarkupDoc::AssignText(std::u16string_view text) {
 
     // Everything new is built beside the old state, so that running out of memory leaves
     // the document as it was: the parse reads the caller's text, and only then is it copied
-    // over the old one (in the same buffer when that is big enough).
+    // over the old one (in the same buffer when that is big enough). Copying during the
+    // parse would need a second buffer, as the old text must stay whole until the parse has
+    // all its memory; that buffer would then hold the old text, and wiping it costs more
+    // than the second read of the new one saves.
     ElementTable table;
     if (!table.Reserve(std::max<std::uint64_t>(table_.Capacity(), length / 64 + 8))) return false;
     std::u16string message;
     const markup::BuildResult built = BuildElements(text, 0, table, message);
     if (built.status == BuildStatus::outOfMemory) return false;
-    if (text_.Capacity() < length) {
-        TextBuffer room;
-        if (!room.ReserveExactly(length)) return false;
-        text_.Swap(room);  // the old text is wiped as `room` goes
-    }
-    text_.Assign(text);
+    if (!text_.AssignCopy(text)) return false;
     errorText_.swap(message);
     if (built.status == BuildStatus::ok) {
         table[0].firstChild = built.root;
@@ -115,8 +113,7 @@ void MarkupDoc::CopyFrom(const MarkupDoc& other) {
         return;
     }
     if (!table.CopyFrom(other.table_) || !other.bookmarks_.CopyTo(bookmarks)) return;
-    if (!text.ReserveExactly(other.text_.Length())) return;
-    text.Assign(other.Text());
+    if (!text.AssignCopy(other.Text())) return;
 
     text_.Swap(text);
     errorText_.swap(errorText);

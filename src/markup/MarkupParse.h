@@ -48,6 +48,10 @@ struct BuildResult {
     std::uint32_t root = 0;    // the one element at the top level of the text
 };
 
+// Texts of this many units (8 MB) and more are too large to stay in the caches: their
+// parse reads ahead of itself, with the same result.
+inline constexpr std::size_t kReadAheadFrom = std::size_t(1) << 22;
+
 // Builds the elements of `text` under `parent` (whose entry must have no children yet),
 // taking entries from `table`. On failure `message` says why ("Root element not found"
 // when the text holds no element) and the caller abandons the entries taken; they are all

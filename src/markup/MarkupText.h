@@ -14,6 +14,24 @@ namespace keyvale::markup {
 // Space, tab, line feed and carriage return.
 inline bool IsSpace(char16_t c) { return c == u' ' || c == u'\t' || c == u'\n' || c == u'\r'; }
 
+// Ask for the cache line that holds `p` ahead of its use, to be read or to be written:
+// hints that change nothing else.
+inline void Prefetch(const void* p) {
+#if defined(__GNUC__)
+    __builtin_prefetch(p);
+#else
+    (void)p;
+#endif
+}
+
+inline void PrefetchForWrite(void* p) {
+#if defined(__GNUC__)
+    __builtin_prefetch(p, 1);
+#else
+    (void)p;
+#endif
+}
+
 // The first offset at or after `from` that holds `unit`, or `length` when none does. Reads
 // four units at a time where the platform stores them low unit first.
 inline std::size_t FindUnit(const char16_t* text, std::size_t from, std::size_t length, char16_t unit) {

@@ -6,11 +6,14 @@
 //  - the same step run on a fresh parse of the text it had before gives the same results
 //    and the same text (so every entry an edit reads, lengths of ancestors included, was
 //    right).
+// A text large enough to be parsed reading ahead is checked the same way against its
+// pieces parsed alone.
 #include <random>
 #include <string>
 #include <vector>
 
 #include "MarkupTestUtil.h"
+#include "markup/MarkupParse.h"
 
 namespace keyvale {
 namespace {
@@ -224,6 +227,63 @@ TEST(EditProperty, EditedTableMatchesAFreshParse) {
             ASSERT_EQ(Describe(copy), Describe(doc));
         }
     }
+}
+
+std::u16string Decimal(std::size_t n) {
+    const std::string s = std::to_string(n);
+    return std::u16string(s.begin(), s.end());
+}
+
+// The name, text and markup of the child element, then every element below it.
+std::u16string DescribeChild(MarkupDoc& doc) {
+    std::u16string out = doc.ChildName() + u"|" + doc.ChildText() + u"|" + doc.ChildMarkup() + u"\n";
+    EXPECT_TRUE(doc.Descend());
+    WalkChildren(doc, out, 1);
+    EXPECT_TRUE(doc.Ascend());
+    return out;
+}
+
+// Texts too large for the caches are parsed by a variant of the parse that reads ahead of
+// itself. It must build what the parse of a small text builds: every element of a large
+// text reads as it does when its own markup is parsed alone, and a large text fails with
+// the same messages and offsets.
+TEST(LargeText, ReadsAsItsPiecesDoAlone) {
+    const std::u16string fixed[] = {u"<a>x<!-- y --></a>", u"<b><![CDATA[<z>]]></b>", u"<title>t</title >",
+                                    u"<a=b>x</a>", u"<b v='1'>t &amp; u</b>", u"<a><b/></a>"};
+    const std::u16string head = u"<?xml version=\"1.0\"?>\r\n<r>\r\n";
+    Generator gen(7);
+    std::vector<std::u16string> pieces;  // each with what follows it
+    std::u16string text = head;
+    while (text.size() < markup::kReadAheadFrom + 4096) {
+        std::u16string piece = gen.Below(5) ? gen.Element(3) : fixed[gen.Below(6)];
+        piece += gen.Below(4) ? u"\r\n" : u"\r\n<!-- between --><?p?>\r\n";
+        text += piece;
+        pieces.push_back(std::move(piece));
+    }
+    const std::u16string tail = u"</r>\r\n";
+
+    MarkupDoc doc;
+    ASSERT_TRUE(doc.AssignText(text + tail)) << Narrow(doc.ErrorText());
+    ASSERT_TRUE(doc.NextElement());
+    std::size_t count = 0;
+    for (; doc.NextChild(); ++count) {
+        ASSERT_LT(count, pieces.size());
+        MarkupDoc alone;
+        ASSERT_TRUE(alone.AssignText(u"<w>" + pieces[count] + u"</w>"));
+        ASSERT_TRUE(alone.NextChild());
+        ASSERT_EQ(DescribeChild(doc), DescribeChild(alone)) << "piece " << count << ": " << Narrow(pieces[count]);
+    }
+    EXPECT_EQ(count, pieces.size());
+
+    const std::size_t end = text.size();
+    EXPECT_FALSE(doc.AssignText(text + u"</q>\r\n"));
+    EXPECT_EQ(doc.ErrorText(), u"End tag 'q' at offset " + Decimal(end) +
+                                   u" does not match start tag 'r' at offset 23");
+    EXPECT_FALSE(doc.AssignText(text));
+    EXPECT_EQ(doc.ErrorText(), u"Element 'r' at offset 23 not ended");
+    EXPECT_FALSE(doc.AssignText(text + tail + u"<s/>"));
+    EXPECT_EQ(doc.ErrorText(),
+              u"Element 's' at offset " + Decimal(end + tail.size()) + u" is sibling to root");
 }
 
 }  // namespace
