@@ -1,15 +1,17 @@
 // The lumora console program on Windows: the command line as wide arguments, binary
-// standard streams (so the store's own CR LF line ends pass unchanged) and Win32 files.
+// standard streams (so the store's own CR LF line ends pass unchanged) and the store's own
+// Win32 file reading.
 #include "win/WinPrelude.h"
 #include "win/WinRaii.h"
 
 #include "LumoraCommand.h"
+#include "store/StoreServices.h"
 
 #include <fcntl.h>
 #include <io.h>
 
 #include <cstdio>
-#include <new>
+#include <vector>
 
 namespace {
 
@@ -20,22 +22,11 @@ public:
     void Out(std::string_view bytes) override { Put(stdout, bytes); }
     void Err(std::string_view bytes) override { Put(stderr, bytes); }
 
+    // The same Win32 file reading the store itself uses.
     bool ReadFile(const std::u16string& path, std::string& bytes) override {
-        win::unique_hfile file(::CreateFileW(win::WStr(path), GENERIC_READ, FILE_SHARE_READ, nullptr,
-                                             OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
-        if (!file) return false;
-        LARGE_INTEGER size{};
-        if (!::GetFileSizeEx(file.get(), &size) || size.QuadPart > 0x7FFFFFFF) return false;
-        try {
-            bytes.resize(static_cast<std::size_t>(size.QuadPart));
-        } catch (const std::bad_alloc&) {
-            return false;
-        }
-        DWORD got = 0;
-        if (!bytes.empty() && !::ReadFile(file.get(), bytes.data(), static_cast<DWORD>(bytes.size()), &got, nullptr)) {
-            return false;
-        }
-        bytes.resize(got);
+        std::vector<std::uint8_t> content;
+        if (!PlatformStoreServices().files->ReadFile(path, content)) return false;
+        bytes.assign(content.begin(), content.end());
         return true;
     }
 

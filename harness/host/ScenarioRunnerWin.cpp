@@ -6,11 +6,11 @@
 #include "harness/PageText.h"
 #include "page/PageFill.h"
 #include "store/StoreFile.h"
+#include "store/StoreServices.h"
 
 #include <commctrl.h>
 
 #include <cstdio>
-#include <filesystem>
 #include <fstream>
 #include <sstream>
 
@@ -48,11 +48,9 @@ public:
     void Out(std::string_view bytes) override { out.append(bytes); }
     void Err(std::string_view bytes) override { err.append(bytes); }
     bool ReadFile(const std::u16string& path, std::string& bytes) override {
-        std::ifstream file(std::filesystem::path(std::wstring(path.begin(), path.end())), std::ios::binary);
-        if (!file) return false;
-        std::ostringstream content;
-        content << file.rdbuf();
-        bytes = content.str();
+        std::vector<std::uint8_t> content;
+        if (!PlatformStoreServices().files->ReadFile(path, content)) return false;
+        bytes.assign(content.begin(), content.end());
         return true;
     }
     std::string out, err;
@@ -94,8 +92,11 @@ std::string ScenarioRunner::Path(const std::string& name) const {
 
 std::string ScenarioRunner::OnUi(const std::function<std::string(BrowserWindow&)>& work) {
     if (!current) return "no browser window is open";
+    return OnUi(*current, work);
+}
+
+std::string ScenarioRunner::OnUi(BrowserWindow& window, const std::function<std::string(BrowserWindow&)>& work) {
     std::string result;
-    BrowserWindow& window = *current;
     if (!window.Port().Run([&] { result = work(window); }, kStepTimeoutMs)) {
         aborted = true;
         return "the browser window did not answer within its time";
@@ -160,13 +161,10 @@ std::string ScenarioRunner::Execute(const Step& step) {
         if (auto e = needs(2); !e.empty()) return e;
         pages.emplace_back(U16(a[0]), Path(a[1]));
         for (auto& window : windows) {
-            BrowserWindow* saved = current;
-            current = window.get();
-            std::string failure = OnUi([&](BrowserWindow& w) -> std::string {
+            std::string failure = OnUi(*window, [&](BrowserWindow& w) -> std::string {
                 std::string error;
                 return LoadPageFile(w.Model(), Path(a[1]), U16(a[0]), error) ? std::string() : error;
             });
-            current = saved;
             if (!failure.empty()) return failure;
         }
         return {};

@@ -29,7 +29,9 @@ public:
 private:
     std::string Execute(const Step& step);
     std::string OpenWindow();
+    // Runs `work` on a window's thread: the current one, or the one given.
     std::string OnUi(const std::function<std::string(BrowserWindow&)>& work);
+    std::string OnUi(BrowserWindow& window, const std::function<std::string(BrowserWindow&)>& work);
     std::string Path(const std::string& name) const;
     std::string Click(bool arrow);
 

@@ -80,7 +80,7 @@ void UnregisterBandWindowClasses() {
 
 // --- the toolbar window -------------------------------------------------------------------
 
-const ToolbarWindow::Route_ ToolbarWindow::kRoutes[] = {
+const ToolbarWindow::MessageRoute ToolbarWindow::kRoutes[] = {
     {WM_CREATE, false, 0, &ToolbarWindow::SetUpToolbar},
     {WM_SIZE, false, 0, &ToolbarWindow::AlignButton},
     {WM_NOTIFY, true, static_cast<int>(TBN_DROPDOWN), &ToolbarWindow::OnDropDown},
@@ -106,7 +106,7 @@ HWND ToolbarWindow::Create(HWND parent, const RECT& area) {
 }
 
 bool ToolbarWindow::Route(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) {
-    for (const Route_& route : kRoutes) {
+    for (const MessageRoute& route : kRoutes) {
         if (route.message != message) continue;
         if (route.byCode) {
             const auto* header = reinterpret_cast<const NMHDR*>(lParam);

@@ -40,13 +40,13 @@ private:
     LRESULT OnCommand(WPARAM, LPARAM);
     LRESULT OnTimer(WPARAM, LPARAM);
 
-    struct Route_ {
+    struct MessageRoute {
         UINT message;
         bool byCode;  // WM_NOTIFY routes by notification code
         int code;
         LRESULT (ToolbarWindow::*handler)(WPARAM, LPARAM);
     };
-    static const Route_ kRoutes[];
+    static const MessageRoute kRoutes[];
 
     HWND window = nullptr;
     unique_himagelist imageList;
